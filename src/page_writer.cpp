@@ -1,0 +1,112 @@
+// The page file and its bytes.
+#include "page_writer.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+const char page_file_name[] = "index.htm";
+const char page_head[] = "<html><head></head><body>";
+const char image_tag_format[] = "<img src=\"%s\">";
+
+std::FILE* page_stream = nullptr;
+
+namespace {
+
+// Output is gathered here and written to the file whenever it fills up.
+// The stream lives until the end of the run, so the buffer is static.
+char page_buffer[4096];
+
+// Longest name a directory search hands over (the 260-byte field less its NUL).
+constexpr std::size_t longest_name = 259;
+
+bool is_hex_digit(unsigned char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') ||
+         (c >= 'A' && c <= 'F');
+}
+
+// Whether the byte at name[i] must be written as %XX for the browser to ask
+// for the very file `name`.
+bool needs_escape(const char* name, std::size_t i) {
+  const unsigned char c = static_cast<unsigned char>(name[i]);
+  switch (c) {
+    case '"':   // would end the attribute
+    case '#':   // would start the fragment
+    case '?':   // would start the query
+    case ':':   // would make the name before it a URL scheme
+    case '\\':  // is read as '/'
+      return true;
+    case ' ':  // a leading space is stripped from the link
+      return i == 0;
+    case '%':  // %XX would be decoded
+      return is_hex_digit(static_cast<unsigned char>(name[i + 1])) &&
+             is_hex_digit(static_cast<unsigned char>(name[i + 2]));
+    default:
+      return c < 0x20;  // control bytes are dropped
+  }
+}
+
+}  // namespace
+
+std::size_t encode_link(const char* name, char* link) {
+  static const char hex[] = "0123456789ABCDEF";
+  std::size_t out = 0;
+  for (std::size_t i = 0; name[i] != '\0'; ++i) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (needs_escape(name, i)) {
+      link[out++] = '%';
+      link[out++] = hex[c >> 4];
+      link[out++] = hex[c & 0xF];
+    } else {
+      link[out++] = static_cast<char>(c);
+    }
+  }
+  link[out] = '\0';
+  return out;
+}
+
+std::FILE* open_page() {
+  std::FILE* stream = std::fopen(page_file_name, "w");
+  if (stream == nullptr) return nullptr;
+  if (std::setvbuf(stream, page_buffer, _IOFBF, sizeof page_buffer) != 0) {
+    std::fclose(stream);
+    return nullptr;
+  }
+  page_stream = stream;
+  return stream;
+}
+
+int write_page_head() {
+  if (page_stream == nullptr) return 1;
+  return std::fputs(page_head, page_stream) < 0 ? 1 : 0;
+}
+
+int write_image_tag(const char* name) {
+  if (page_stream == nullptr) return 1;
+
+  std::size_t i = 0;
+  while (name[i] != '\0' && !needs_escape(name, i)) ++i;
+  if (name[i] == '\0')  // the usual case: the name is its own link
+    return std::fprintf(page_stream, image_tag_format, name) < 0 ? 1 : 0;
+
+  const std::size_t length = i + std::strlen(name + i);
+  char local[3 * longest_name + 1];
+  std::unique_ptr<char[]> large;
+  char* link = local;
+  if (length > longest_name) {  // not from a directory search, but possible
+    large.reset(new (std::nothrow) char[3 * length + 1]);
+    if (!large) return 1;
+    link = large.get();
+  }
+  encode_link(name, link);
+  return std::fprintf(page_stream, image_tag_format, link) < 0 ? 1 : 0;
+}
+
+int close_page() {
+  if (page_stream == nullptr) return 1;
+  std::FILE* stream = page_stream;
+  page_stream = nullptr;
+  const bool flushed = std::fflush(stream) == 0;
+  const bool closed = std::fclose(stream) == 0;
+  return flushed && closed ? 0 : 1;
+}
