@@ -106,7 +106,7 @@ int close_page() {
   if (page_stream == nullptr) return 1;
   std::FILE* stream = page_stream;
   page_stream = nullptr;
-  const bool flushed = std::fflush(stream) == 0;
+  const bool flushed = std::fflush(stream) == 0 && !std::ferror(stream);
   const bool closed = std::fclose(stream) == 0;
   return flushed && closed ? 0 : 1;
 }

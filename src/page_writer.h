@@ -29,7 +29,8 @@ int write_page_head();
 int write_image_tag(const char* name);
 
 /// Writes out what page_stream still buffers and closes it; page_stream becomes
-/// null. Returns 0 only when the whole page reached the file, else 1.
+/// null. Returns 0 only when the whole page reached the file: 1 when this or
+/// any earlier write to the stream failed, or no page is open.
 int close_page();
 
 /// Writes to `link` the form of `name` that a browser resolves back to exactly

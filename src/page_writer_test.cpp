@@ -128,10 +128,13 @@ TEST_F(PageWriterTest, AFailedWriteIsReported) {
   page_stream = std::fopen("index.htm", "r");  // takes no writes
   ASSERT_NE(page_stream, nullptr);
   EXPECT_EQ(write_page_head(), 1);
+#ifndef _WIN32  // Windows' C runtime may buffer them and fail as it writes out
   EXPECT_EQ(write_image_tag("a.jpg"), 1);
   EXPECT_EQ(write_image_tag("a#.jpg"), 1);
-  std::fclose(page_stream);
-  page_stream = nullptr;
+#else
+  write_image_tag("a.jpg");
+#endif
+  EXPECT_EQ(close_page(), 1);
   EXPECT_EQ(page(), "old");
 }
 

@@ -2,6 +2,8 @@
 // byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,36 @@ std::string page_in(const scratch_folder& folder) {
   return read_file(folder.path() / "index.htm");
 }
 
+#ifdef _WIN32
+// On Windows the order within a pattern is the file system's: the tags of
+// each pattern are compared as a sorted list.
+std::string same_order_within_patterns(const std::string& page) {
+  std::vector<std::string> tags;
+  for (std::size_t at = head.size(); at < page.size();) {
+    const std::size_t end = page.find('>', at);
+    if (end == std::string::npos) break;
+    tags.push_back(page.substr(at, end + 1 - at));
+    at = end + 1;
+  }
+  const auto kind = [](const std::string& tag) {
+    std::string tail = tag.substr(tag.rfind('.'));
+    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return tail;
+  };
+  std::string sorted = page.substr(0, std::min(head.size(), page.size()));
+  for (std::size_t begin = 0; begin < tags.size();) {
+    std::size_t end = begin;
+    while (end < tags.size() && kind(tags[end]) == kind(tags[begin])) ++end;
+    std::sort(tags.begin() + begin, tags.begin() + end);
+    begin = end;
+  }
+  for (const std::string& tag : tags) sorted += tag;
+  return sorted;
+}
+#else
+std::string same_order_within_patterns(const std::string& page) { return page; }
+#endif
+
 // Runs picindex in `folder` and expects a whole page, exit status 0 and no
 // output.
 void expect_page(const scratch_folder& folder, const std::string& page,
@@ -29,8 +61,15 @@ void expect_page(const scratch_folder& folder, const std::string& page,
   const run_result run = run_picindex(folder.path(), options);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.output, "");
-  EXPECT_EQ(page_in(folder), page);
+  EXPECT_EQ(same_order_within_patterns(page_in(folder)),
+            same_order_within_patterns(page));
 }
+
+#ifdef _WIN32
+constexpr bool posix = false;
+#else
+constexpr bool posix = true;
+#endif
 
 TEST(EndToEnd, PagesOfFolders) {
   const struct {
@@ -38,6 +77,7 @@ TEST(EndToEnd, PagesOfFolders) {
     std::vector<std::string> files;
     std::vector<std::string> folders;
     std::vector<std::string> links;
+    bool everywhere = true;  // false: names that only POSIX allows
   } cases[] = {
       {"no entries", {}, {}, {}},
       {"no pictures", {"notes.txt", "x.png", "jpg", "a.jpg.txt", "index.html"}, {"sub"}, {}},
@@ -49,7 +89,8 @@ TEST(EndToEnd, PagesOfFolders) {
       {"folded order, ties in byte order",
        {"b.jpg", "a_b.jpg", "B.jpg", "ab.jpg", "a.jpg", "A.jpg"},
        {},
-       {"A.jpg", "a.jpg", "ab.jpg", "a_b.jpg", "B.jpg", "b.jpg"}},
+       {"A.jpg", "a.jpg", "ab.jpg", "a_b.jpg", "B.jpg", "b.jpg"},
+       posix},  // Windows keeps A.jpg and a.jpg as one file
       {"folders and hidden entries named like pictures",
        {".hidden.gif", ".jpg"},
        {"album.gif", "sub.jpg"},
@@ -62,15 +103,26 @@ TEST(EndToEnd, PagesOfFolders) {
        {"%22 onerror=%22alert(1).jpg", "100%.jpg", "back%5Cslash.jpg",
         "my%2520photo.jpg", "Party %233.jpg", "say %22hi%22.jpg", "why%3F.jpg",
         "%s%n.jpeg", "%20lead.gif", "line%0Abreak.gif", "tab%09.gif",
-        "photo%3A1.bmp"}},
+        "photo%3A1.bmp"},
+       posix},
+      {"names with bytes a link cannot hold raw, as Windows allows them",
+       {"Party #3.jpg", "my%20photo.jpg", "100%.jpg", " lead.gif", "%s%n.jpeg"},
+       {},
+       {"100%.jpg", "my%2520photo.jpg", "Party %233.jpg", "%s%n.jpeg", "%20lead.gif"}},
       {"names kept as they are",
        {"Tom & Jerry's <b>.jpg", "caf\xc3\xa9.jpg", "\xe5\x86\x99\xe7\x9c\x9f.gif",
         "-rf.jpg", "a  b .bmp", "\xff.jpg"},
        {},
        {"-rf.jpg", "caf\xc3\xa9.jpg", "Tom & Jerry's <b>.jpg", "\xff.jpg",
-        "\xe5\x86\x99\xe7\x9c\x9f.gif", "a  b .bmp"}},
+        "\xe5\x86\x99\xe7\x9c\x9f.gif", "a  b .bmp"},
+       posix},
+      {"names kept as they are, as Windows allows them",
+       {"Tom & Jerry's (1).jpg", "-rf.jpg", "a  b .bmp", "it's 100%.gif"},
+       {},
+       {"-rf.jpg", "Tom & Jerry's (1).jpg", "it's 100%.gif", "a  b .bmp"}},
   };
   for (const auto& c : cases) {
+    if (!c.everywhere && !posix) continue;
     SCOPED_TRACE(c.what);
     scratch_folder folder;
     for (const std::string& name : c.files) folder.add_file(name, "picture");

@@ -1,0 +1,31 @@
+# Checks that `program` is a Windows console program for `processor` whose
+# only DLLs are the system's. Run with cmake -P.
+execute_process(COMMAND file -b ${program} OUTPUT_VARIABLE kind
+                OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "cannot run 'file' on ${program}")
+endif()
+if(processor STREQUAL "i686")
+  set(expected "PE32 executable (console) Intel 80386")
+else()
+  set(expected "PE32+ executable (console) x86-64")
+endif()
+string(FIND "${kind}" "${expected}" at)
+if(NOT at EQUAL 0)
+  message(FATAL_ERROR "${program} is '${kind}', not '${expected}'")
+endif()
+
+execute_process(COMMAND ${objdump} -p ${program} OUTPUT_VARIABLE headers
+                RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "cannot read the imports of ${program}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
+foreach(import IN LISTS imports)
+  string(REPLACE "DLL Name: " "" dll "${import}")
+  string(TOLOWER "${dll}" dll)
+  if(NOT dll MATCHES "^(kernel32|msvcrt|ucrtbase|api-ms-win-crt-[a-z0-9-]+)\\.dll$")
+    message(FATAL_ERROR "${program} needs ${dll}, which Windows does not ship")
+  endif()
+endforeach()
+message(STATUS "${program}: ${kind}; imports: ${imports}")
