@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -111,6 +113,43 @@ TEST_F(DirectorySearchTest, ReadingOnceGivesWhatFreshReadingsGive) {
   EXPECT_EQ(once, fresh);
   EXPECT_EQ(once[0].size(), 1000u);
   EXPECT_EQ(once[1].size(), 500u);
+}
+
+// The order, written as plainly as it can be: names compared with letters
+// folded to upper case, then as plain bytes.
+bool plainly_before(const std::string& a, const std::string& b) {
+  const auto folded = [](std::string s) {
+    for (char& c : s)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+  };
+  const std::string fa = folded(a), fb = folded(b);
+  const auto bytes = [](const std::string& s) {
+    return std::basic_string<unsigned char>(s.begin(), s.end());
+  };
+  if (fa != fb) return bytes(fa) < bytes(fb);
+  return bytes(a) < bytes(b);
+}
+
+TEST_F(DirectorySearchTest, OrderIsAPlainSortOfTheNames) {
+  // Names of many shapes: long shared beginnings (as cameras write), names
+  // that end where others go on, case-only differences, bytes around the
+  // letters and beyond ASCII.
+  const std::string alphabet = "aAbBzZ_[`~.0 9\x80\xff";
+  std::mt19937 random(20261211);
+  const char* const beginnings[] = {"", "IMG_0000", "img_0000", "DSC", "a", "IMG_00001234"};
+  names made;
+  for (int i = 0; i < 3000; ++i) {
+    std::string name = beginnings[random() % 6];
+    for (std::size_t n = random() % 12; n > 0; --n) name += alphabet[random() % alphabet.size()];
+    name += random() % 2 ? ".jpg" : ".JPG";
+    if (std::find(made.begin(), made.end(), name) != made.end()) continue;
+    folder_.add_file(name);
+    made.push_back(name);
+  }
+  std::sort(made.begin(), made.end(), plainly_before);
+  EXPECT_EQ(found("*.jpg"), made);
+  EXPECT_EQ(found("*"), made);
 }
 
 TEST_F(DirectorySearchTest, HandsOverTheLongestNamesWhole) {
