@@ -69,7 +69,7 @@ std::FILE* open_page() {
   std::FILE* stream = std::fopen(page_file_name, "w");
   if (stream == nullptr) return nullptr;
   if (std::setvbuf(stream, page_buffer, _IOFBF, sizeof page_buffer) != 0) {
-    std::fclose(stream);
+    (void)std::fclose(stream);  // nothing was written to it
     return nullptr;
   }
   page_stream = stream;

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <set>
+#include <thread>
 #include <cctype>
 #include <string>
 #include <vector>
@@ -249,6 +252,10 @@ TEST(EndToEnd, AFileSizeLimitBelowThePageIsAFailure) {
     std::vector<long long> limits;  // empty: every limit from 0 to the page's size + 1
   } cases[] = {
       {"small page", {"a.jpg", "b#.gif", "c.bmp"}, {"a.jpg", "b%23.gif", "c.bmp"}, {}},
+      {"page of exactly one buffer", names_for_page_of(4096), names_for_page_of(4096),
+       {0, 4095, 4096, 4097}},
+      {"page one byte past two buffers", names_for_page_of(8193), names_for_page_of(8193),
+       {4096, 8191, 8192, 8193, 8194}},
       {"page of several buffers", names_for_page_of(14000), names_for_page_of(14000),
        {0, 1, 24, 25, 26, 4095, 4096, 4097, 8191, 8192, 8193, 12288, 13999, 14000,
         14001, 1 << 20}},
@@ -276,6 +283,66 @@ TEST(EndToEnd, AFileSizeLimitBelowThePageIsAFailure) {
       }
     }
   }
+}
+
+// Another process adds and removes pictures while picindex runs again and
+// again: every run succeeds, and every page is whole tags, in pattern order,
+// each naming a picture that was there at some time during the run.
+TEST(EndToEnd, AFolderThatChangesDuringTheRunGivesWholePages) {
+  static const char* const kinds[] = {".jpg", ".JPG", ".jpeg", ".gif", ".bmp", ".png"};
+  const auto pattern_of = [](const std::string& name) {
+    std::string tail = name.substr(name.rfind('.'));
+    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return tail == ".jpg" ? 0 : tail == ".jpeg" ? 1 : tail == ".gif" ? 2 : 3;
+  };
+  scratch_folder folder;
+  std::set<std::string> pictures;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string name = "IMG_" + std::to_string(100000 + i) + kinds[i % 6];
+    folder.add_file(name);
+    if (i % 6 != 5) pictures.insert(name);
+  }
+  std::set<std::string> changing;
+  for (int i = 0; i < 300; ++i) changing.insert("new " + std::to_string(i) + kinds[i % 5]);
+
+  std::atomic<bool> stop{false};
+  std::thread changer([&] {
+    for (unsigned round = 0; !stop; ++round) {
+      for (const std::string& name : changing) {
+        if (stop) break;
+        if (round % 2 == 0) {
+          folder.add_file(name);
+        } else {
+          fs::remove(folder.path() / name);
+        }
+      }
+    }
+  });
+  for (int run = 0; run < 25; ++run) {
+    SCOPED_TRACE("run " + std::to_string(run));
+    const run_result result = run_picindex(folder.path());
+    ASSERT_EQ(result.status, 0);
+    ASSERT_EQ(result.output, "");
+    const std::string page = page_in(folder);
+    ASSERT_EQ(page.compare(0, head.size(), head), 0);
+    std::size_t at = head.size();
+    std::size_t seen = 0;
+    int last_pattern = 0;
+    while (at < page.size()) {
+      ASSERT_EQ(page.compare(at, 10, "<img src=\""), 0) << "at byte " << at;
+      const std::size_t end = page.find("\">", at + 10);
+      ASSERT_NE(end, std::string::npos) << "a cut tag at byte " << at;
+      const std::string name = page.substr(at + 10, end - at - 10);
+      ASSERT_TRUE(pictures.count(name) || changing.count(name)) << name;
+      ASSERT_GE(pattern_of(name), last_pattern) << name;
+      last_pattern = pattern_of(name);
+      seen += pictures.count(name);
+      at = end + 2;
+    }
+    EXPECT_EQ(seen, pictures.size()) << "a picture that stayed is missing";
+  }
+  stop = true;
+  changer.join();
 }
 
 #endif  // _WIN32
