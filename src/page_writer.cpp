@@ -25,6 +25,45 @@ bool is_hex_digit(unsigned char c) {
          (c >= 'A' && c <= 'F');
 }
 
+bool is_alphanumeric(unsigned char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The character references that an HTML parser decodes in an attribute value
+// even without their closing ';' (unless a letter, digit or '=' follows).
+const char* const references_without_semicolon[] = {
+    "AElig", "AMP", "Aacute", "Acirc", "Agrave", "Aring", "Atilde", "Auml", "COPY",
+    "Ccedil", "ETH", "Eacute", "Ecirc", "Egrave", "Euml", "GT", "Iacute", "Icirc",
+    "Igrave", "Iuml", "LT", "Ntilde", "Oacute", "Ocirc", "Ograve", "Oslash",
+    "Otilde", "Ouml", "QUOT", "REG", "THORN", "Uacute", "Ucirc", "Ugrave", "Uuml",
+    "Yacute", "aacute", "acirc", "acute", "aelig", "agrave", "amp", "aring",
+    "atilde", "auml", "brvbar", "ccedil", "cedil", "cent", "copy", "curren", "deg",
+    "divide", "eacute", "ecirc", "egrave", "eth", "euml", "frac12", "frac14",
+    "frac34", "gt", "iacute", "icirc", "iexcl", "igrave", "iquest", "iuml", "laquo",
+    "lt", "macr", "micro", "middot", "nbsp", "not", "ntilde", "oacute", "ocirc",
+    "ograve", "ordf", "ordm", "oslash", "otilde", "ouml", "para", "plusmn", "pound",
+    "quot", "raquo", "reg", "sect", "shy", "sup1", "sup2", "sup3", "szlig", "thorn",
+    "times", "uacute", "ucirc", "ugrave", "uml", "uuml", "yacute", "yen", "yuml",
+};
+
+// Whether an '&' followed by `rest` starts a character reference that the
+// HTML parser would decode, so that the browser would read another name.
+// (An '&#' never does here: the '#' is escaped.)
+bool starts_character_reference(const char* rest) {
+  std::size_t run = 0;
+  while (is_alphanumeric(static_cast<unsigned char>(rest[run]))) ++run;
+  if (run == 0) return false;
+  if (rest[run] == ';') return true;  // any name that could be a reference
+  for (const char* reference : references_without_semicolon) {
+    const std::size_t length = std::strlen(reference);
+    if (std::strncmp(rest, reference, length) == 0) {
+      const unsigned char next = static_cast<unsigned char>(rest[length]);
+      return !is_alphanumeric(next) && next != '=';
+    }
+  }
+  return false;
+}
+
 // Whether the byte at name[i] must be written as %XX for the browser to ask
 // for the very file `name`.
 bool needs_escape(const char* name, std::size_t i) {
@@ -38,6 +77,8 @@ bool needs_escape(const char* name, std::size_t i) {
       return true;
     case ' ':  // a leading space is stripped from the link
       return i == 0;
+    case '&':  // &amp; and its kind would be decoded by the HTML parser
+      return starts_character_reference(name + i + 1);
     case '%':  // %XX would be decoded
       return is_hex_digit(static_cast<unsigned char>(name[i + 1])) &&
              is_hex_digit(static_cast<unsigned char>(name[i + 2]));
