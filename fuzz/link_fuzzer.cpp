@@ -56,6 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const char c : link) {
     const unsigned char byte = static_cast<unsigned char>(c);
     check(byte >= 0x20, "no byte below 0x20 in the link");
+    check(byte < 0x80, "no byte outside ASCII in the link");
     check(c != '#' && c != '?' && c != '\\' && c != ':', "no # ? \\ : in the link");
   }
   check(link.empty() || link[0] != ' ', "the link does not start with a space");

@@ -64,8 +64,8 @@ bool starts_character_reference(const char* rest) {
   return false;
 }
 
-// Whether the byte at name[i] must be written as %XX for the browser to ask
-// for the very file `name`.
+// Whether the ASCII byte at name[i] must be written as %XX for the browser to
+// ask for the very file `name`.
 bool needs_escape(const char* name, std::size_t i) {
   const unsigned char c = static_cast<unsigned char>(name[i]);
   switch (c) {
@@ -87,6 +87,22 @@ bool needs_escape(const char* name, std::size_t i) {
   }
 }
 
+// Whether the byte at name[i] goes into the link as it is.
+bool kept(const char* name, std::size_t i) {
+  if (static_cast<unsigned char>(name[i]) < 0x80) return !needs_escape(name, i);
+#ifdef _WIN32
+  // Names are in the system's ANSI code page, which the browser reading the
+  // page on Windows takes it to be in: every byte stays as it is.
+  return true;
+#else
+  // The page declares no character set, so a browser guesses one, and for a
+  // page of few names it often guesses wrong (a page opened from the disk
+  // read "café" as "cafÃ©"). Escaped, the link names the very bytes of the
+  // file whatever the guess.
+  return false;
+#endif
+}
+
 }  // namespace
 
 std::size_t encode_link(const char* name, char* link) {
@@ -94,12 +110,12 @@ std::size_t encode_link(const char* name, char* link) {
   std::size_t out = 0;
   for (std::size_t i = 0; name[i] != '\0'; ++i) {
     const unsigned char c = static_cast<unsigned char>(name[i]);
-    if (needs_escape(name, i)) {
+    if (kept(name, i)) {
+      link[out++] = static_cast<char>(c);
+    } else {
       link[out++] = '%';
       link[out++] = hex[c >> 4];
       link[out++] = hex[c & 0xF];
-    } else {
-      link[out++] = static_cast<char>(c);
     }
   }
   link[out] = '\0';
@@ -126,7 +142,7 @@ int write_image_tag(const char* name) {
   if (page_stream == nullptr) return 1;
 
   std::size_t i = 0;
-  while (name[i] != '\0' && !needs_escape(name, i)) ++i;
+  while (name[i] != '\0' && kept(name, i)) ++i;
   if (name[i] == '\0')  // the usual case: the name is its own link
     return std::fprintf(page_stream, image_tag_format, name) < 0 ? 1 : 0;
 

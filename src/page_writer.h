@@ -36,9 +36,10 @@ int close_page();
 /// Writes to `link` the form of `name` that a browser resolves back to exactly
 /// that file name, NUL-terminated, and returns its length. The bytes that a
 /// browser would read otherwise (`"` `#` `:` `?` `\`, bytes below 0x20, a
-/// leading space, a `%` followed by two hex digits, and an `&` that starts a
-/// character reference such as `&amp;`) become `%XX`; every other byte is kept.
-/// `link` must hold 3 * strlen(name) + 1 bytes.
+/// leading space, a `%` followed by two hex digits, an `&` that starts a
+/// character reference such as `&amp;`, and, except on Windows, every byte
+/// outside ASCII) become `%XX`; every other byte is kept. `link` must hold
+/// 3 * strlen(name) + 1 bytes.
 std::size_t encode_link(const char* name, char* link);
 
 #endif  // PICINDEX_PAGE_WRITER_H_

@@ -16,6 +16,7 @@ import html
 import http.server
 import json
 import os
+import random
 import shutil
 import subprocess
 import sys
@@ -38,6 +39,8 @@ NAMES = [
     "tab\there.jpg", "new\nline.gif", "cr\rreturn.bmp", "\x01\x1f.jpg",
     "caf\u00e9 cr\u00e8me br\u00fbl\u00e9e.jpg", "\u5199\u771f.gif", "\u00c5ngstr\u00f6m.BMP",
     "emoji \U0001F600.jpeg",
+    # Bytes that are not UTF-8 (Latin-1 from an old archive), as surrogate escapes.
+    "\udce9t\udce9.jpg", "\udcff\udc80.gif", "caf\udcc3.bmp",
     ".hidden.jpg", "-rf.gif", "--help.bmp", "photo:1.jpg", "javascript:alert(1).gif",
     "x" * 196 + ".jpg",
     "\" onerror=\"document.title='script ran'.jpg",
@@ -46,6 +49,23 @@ NAMES = [
     "\"><img src=x onerror=document.title='script ran'>.jpg",
     "a\" b=\"c.gif",
 ]
+
+FEW_NAMES = ["\u00c5ngstr\u00f6m.BMP", "plain.jpg"]
+
+# Pieces of the same kinds, put together at random (with a fixed seed) into
+# names that no one wrote down.
+PIECES = [" ", "  ", "&", "'", "%", "%41", "%e9", "#", "?", "\"", "<", ">", "\\", "\t",
+          "\n", "\r", "\u00e9", "\u5199", "\U0001F600", "\udce9", "&amp;", "&copy", "&#38;",
+          ":", "-", ".", "=", ";", "x", "A", "onerror=", "<script>", "javascript:"]
+
+
+def random_names(count, seed=20261211):
+    chance = random.Random(seed)
+    names = set()
+    while len(names) < count:
+        name = "".join(chance.choice(PIECES) for _ in range(chance.randint(1, 8)))
+        names.add(name + chance.choice([".jpg", ".JPG", ".jpeg", ".gif", ".Gif", ".bmp"]))
+    return sorted(names)
 
 PROBE = """<script id="picindex-probe">
 addEventListener("load", () => {
@@ -93,6 +113,14 @@ class Handler(http.server.SimpleHTTPRequestHandler):
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
                       ".htm": "text/html; charset=utf-8"}
 
+    def translate_path(self, path):
+        # Any bytes a name may hold, as the link's %XX give them; no folders.
+        name = urllib.parse.unquote_to_bytes(path.split("?", 1)[0].split("#", 1)[0])
+        name = name.lstrip(b"/")
+        if b"/" in name or name in (b"", b".", b".."):
+            return os.path.join(self.directory, "\0")  # never a file
+        return os.path.join(self.directory, os.fsdecode(name))
+
     def log_message(self, *args):
         pass
 
@@ -138,32 +166,15 @@ def main():
         with open(args.names) as f:
             names = json.load(f)
 
+    # A page of few names too: there a browser's guess of the page's
+    # character set is most often wrong.
+    folders = [names] if args.names else [names, FEW_NAMES, random_names(80)]
     work = tempfile.mkdtemp(prefix="picindex-browser-")
     try:
-        folder = os.path.join(work, "pictures")
-        os.makedirs(folder)
-        for hue, name in enumerate(names):
-            with open(os.path.join(os.fsencode(folder), name.encode("utf-8")), "wb") as f:
-                f.write(pictures.picture_for(name, hue))
-        with open(os.path.join(folder, "notes.txt"), "w") as f:
-            f.write("not a picture")
-        subprocess.run([os.path.abspath(args.picindex)], cwd=folder, check=True)
-        with open(os.path.join(folder, "index.htm"), "rb") as f:
-            page = f.read()
-        with open(os.path.join(folder, "probe.htm"), "wb") as f:
-            f.write(page + PROBE.encode())
-
         passed = True
-        url = "file://" + urllib.parse.quote(os.path.join(folder, "probe.htm"))
-        report = chromium_dump(args.chromium, url, os.path.join(work, "profile-file"))
-        passed &= check(report, "file://", len(names))
-        server = serve(folder)
-        try:
-            url = f"http://127.0.0.1:{server.server_address[1]}/probe.htm"
-            report = chromium_dump(args.chromium, url, os.path.join(work, "profile-http"))
-            passed &= check(report, "http://", len(names))
-        finally:
-            server.shutdown()
+        for number, folder_names in enumerate(folders):
+            passed &= check_folder(args, os.path.join(work, str(number)), folder_names)
+        print(f"{len(folders) * 2 if passed else 0} passed, {0 if passed else 1} failed")
         sys.exit(0 if passed else 1)
     finally:
         if args.keep:
@@ -171,6 +182,34 @@ def main():
         else:
             shutil.rmtree(work, ignore_errors=True)
 
+
+def check_folder(args, work, names):
+    """Makes a folder of `names`, lets picindex write its page, and checks the
+    page both ways."""
+    folder = os.path.join(work, "pictures")
+    os.makedirs(folder)
+    for hue, name in enumerate(names):
+        with open(os.path.join(os.fsencode(folder), os.fsencode(name)), "wb") as f:
+            f.write(pictures.picture_for(name, hue))
+    with open(os.path.join(folder, "notes.txt"), "w") as f:
+        f.write("not a picture")
+    subprocess.run([os.path.abspath(args.picindex)], cwd=folder, check=True)
+    with open(os.path.join(folder, "index.htm"), "rb") as f:
+        page = f.read()
+    with open(os.path.join(folder, "probe.htm"), "wb") as f:
+        f.write(page + PROBE.encode())
+
+    url = "file://" + urllib.parse.quote(os.path.join(folder, "probe.htm"))
+    report = chromium_dump(args.chromium, url, os.path.join(work, "profile-file"))
+    passed = check(report, f"file://, {len(names)} names", len(names))
+    server = serve(folder)
+    try:
+        url = f"http://127.0.0.1:{server.server_address[1]}/probe.htm"
+        report = chromium_dump(args.chromium, url, os.path.join(work, "profile-http"))
+        passed &= check(report, f"http://, {len(names)} names", len(names))
+    finally:
+        server.shutdown()
+    return passed
 
 if __name__ == "__main__":
     main()
