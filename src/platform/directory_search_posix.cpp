@@ -234,7 +234,7 @@ bool find_matches(directory_search* search, const char* pattern) {
 
   // "*" and a plain tail, like "*.jpg", is a test of the name's end.
   const bool tail_only = pattern[0] == '*' && std::strchr(pattern + 1, '*') == nullptr;
-  const char* tail = pattern + 1;
+  const char* tail = tail_only ? pattern + 1 : "";
   const std::size_t tail_length = std::strlen(tail);
 
   sort_record* records = nullptr;
@@ -286,9 +286,10 @@ bool find_matches(directory_search* search, const char* pattern) {
     const std::uint32_t at = records[i].at;
     starts[i] = at;
   }
+  // Giving back the rest cannot fail for want of memory; if it does anyway,
+  // the block stays as it was.
   void* shrunk = count == 0 ? nullptr : std::realloc(records, count * sizeof(std::uint32_t));
   search->matches = shrunk != nullptr ? static_cast<std::uint32_t*>(shrunk) : starts;
-  if (count == 0) std::free(records);
   search->count = count;
   return true;
 }
