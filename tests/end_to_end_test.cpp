@@ -27,6 +27,13 @@ std::string page_in(const scratch_folder& folder) {
   return read_file(folder.path() / "index.htm");
 }
 
+// What follows the last '.' of `text`, with the '.', in lower case.
+std::string lower_tail(const std::string& text) {
+  std::string tail = text.substr(text.rfind('.'));
+  for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return tail;
+}
+
 #ifdef _WIN32
 // On Windows the order within a pattern is the file system's: the tags of
 // each pattern are compared as a sorted list.
@@ -38,11 +45,7 @@ std::string same_order_within_patterns(const std::string& page) {
     tags.push_back(page.substr(at, end + 1 - at));
     at = end + 1;
   }
-  const auto kind = [](const std::string& tag) {
-    std::string tail = tag.substr(tag.rfind('.'));
-    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return tail;
-  };
+  const auto kind = lower_tail;
   std::string sorted = page.substr(0, std::min(head.size(), page.size()));
   for (std::size_t begin = 0; begin < tags.size();) {
     std::size_t end = begin;
@@ -291,8 +294,7 @@ TEST(EndToEnd, AFileSizeLimitBelowThePageIsAFailure) {
 TEST(EndToEnd, AFolderThatChangesDuringTheRunGivesWholePages) {
   static const char* const kinds[] = {".jpg", ".JPG", ".jpeg", ".gif", ".bmp", ".png"};
   const auto pattern_of = [](const std::string& name) {
-    std::string tail = name.substr(name.rfind('.'));
-    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string tail = lower_tail(name);
     return tail == ".jpg" ? 0 : tail == ".jpeg" ? 1 : tail == ".gif" ? 2 : 3;
   };
   scratch_folder folder;
